@@ -167,8 +167,9 @@ def deep_chain(root, absolute_root):
             fd = child
             path_length += 1 + len(name)
             level += 1
-            for file_name in [b"n.txt"] + [b"f" * (PATH_MAX + k - path_length - 2) + b".txt"
-                                           for k in (-2, -1, 0, 1) if 0 < PATH_MAX + k - path_length - 6 < 250]:
+            # a file name of length L gives a path of path_length + 1 + L bytes
+            lengths = [PATH_MAX + k - path_length - 1 for k in (-2, -1, 0, 1)]
+            for file_name in [b"n.txt"] + [b"f" * (n - 4) + b".txt" for n in lengths if 5 <= n <= 255]:
                 out = os.open(file_name, os.O_WRONLY | os.O_CREAT, 0o644, dir_fd=fd)
                 os.write(out, b"needle at depth %d\n" % level)
                 os.close(out)
@@ -345,7 +346,7 @@ def run_cli(cli, case, timeout):
 
 
 def expected_outcome(case):
-    with effective_user(case.uid), working_directory(case.cwd):
+    with working_directory(case.cwd), effective_user(case.uid):
         try:
             return ref.search(case.terms, case.types, case.path)
         except ref.SearchRefused as refusal:
@@ -398,6 +399,10 @@ def compare(case, got, outcome):
     return problems
 
 
+class TooManyFailures(Exception):
+    pass
+
+
 class Session:
     def __init__(self, cli):
         self.cli = cli
@@ -412,7 +417,7 @@ class Session:
         for line in lines:
             print(line, file=sys.stderr)
         if self.failures >= MAX_REPORTED_FAILURES:
-            raise StopIteration("too many failures")
+            raise TooManyFailures()
 
     def run(self, case, tree, timeout=FIXTURE_TIMEOUT):
         outcome = expected_outcome(case)
@@ -457,7 +462,7 @@ FIXED_QUERIES = [
     ("term with LF never matches", b"needle\nx", b""),
     ("UTF-8 BOM", b"\xef\xbb\xbf", b""),
     ("UTF-16 BOM and one letter", b"\xff\xfen", b""),
-    ("UTF-16 two letters never", b"ne", b"txt"),
+    ("two letters, never inside UTF-16", b"ne", b"txt"),
     ("term cut by block boundary", b"straddle", b""),
     ("UTF-8 pair cut by block boundary", U("Ä"), b"txt"),
     ("term after long line", b"longtail;after", b""),
@@ -534,7 +539,8 @@ def fixture_round(session, rng, tree_note, keep):
             session.run(Case(name, b"needle;" + U("Ä"), [b"", b"txt"][index % 2], path, cwd,
                              flags[index % 3]), where)
             session.run(Case(name + ", empty first term", b"", b"", path, cwd), where)
-        session.run(Case("no -- needed", None, None, None, base_b, argv=[b"-0", b"needle", b"", root]), where)
+        session.run(Case("no -- needed", b"needle", b"", root, base_b, b"-0", argv=[b"-0", b"needle", b"", root]),
+                    where)
 
         for index in range(30):
             terms, types = random_query(rng)
@@ -591,6 +597,7 @@ def main():
     cli = os.path.abspath(options.cli)
     trees = options.tree if options.tree is not None else [t for t in ["/usr/include"] if os.path.isdir(t)]
     sys.setrecursionlimit(10000)
+    os.umask(0o022)  # the unprivileged runs must be able to read the fixture
     started = time.monotonic()
     try:
         check_reference()
@@ -608,7 +615,7 @@ def main():
                           options.keep)
         for tree in trees:
             real_tree(session, tree)
-    except StopIteration:
+    except TooManyFailures:
         pass
     if session.failures:
         print("compare_with_reference: FAILED (%d mismatches shown, after %d runs)" % (session.failures, session.cases),
