@@ -21,12 +21,14 @@ constexpr int kExitNoMatch = 1;
 constexpr int kExitRefused = 2;
 constexpr int kExitInterrupted = 130;
 
-void RequestStop(int) { StopRequested.store(1); }
+void RequestStop(int) {
+  StopRequested.store(1);
+}
 
 // Ctrl+C stops the run as the stop button would: it winds down and the rows
 // found so far are still printed.
 void StopOnInterrupt() {
-  struct sigaction action{};
+  struct sigaction action {};
   action.sa_handler = RequestStop;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
@@ -68,8 +70,10 @@ int main(int argc, char** argv) {
   StopOnInterrupt();
   ProgressLine progress;
   const bool nullSeparated = arguments.nullSeparated;
-  headless::OnRowAdded([nullSeparated](const RowTexts& row) { WriteResultRow(row, nullSeparated); });
-  headless::OnStatusText([&progress](int field, const std::string& text) { progress.Show(field, text); });
+  headless::OnRowAdded(
+      [nullSeparated](const RowTexts& row) { WriteResultRow(row, nullSeparated); });
+  headless::OnStatusText(
+      [&progress](int field, const std::string& text) { progress.Show(field, text); });
   RunSearch();
   std::fflush(stdout);
   progress.Finish(headless::StatusFieldText(0));

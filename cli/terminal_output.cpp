@@ -18,7 +18,9 @@ std::size_t TerminalColumns() {
   return kFallbackColumns;
 }
 
-bool IsUtf8Continuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+bool IsUtf8Continuation(unsigned char byte) {
+  return (byte & 0xC0) == 0x80;
+}
 
 // A folder name may hold control bytes (escape sequences, line feeds) that
 // must not reach the terminal; and the line must fit, or it wraps and the

@@ -39,9 +39,13 @@ FolderListing& FolderListing::operator=(FolderListing&& other) noexcept {
   return *this;
 }
 
-FolderListing::~FolderListing() { CloseListing(*this); }
+FolderListing::~FolderListing() {
+  CloseListing(*this);
+}
 
-std::string FolderListing::FailureReason() const { return error_ ? std::strerror(error_) : ""; }
+std::string FolderListing::FailureReason() const {
+  return error_ ? std::strerror(error_) : "";
+}
 
 FolderListing OpenListing(const std::string& folder) {
   FolderListing listing;

@@ -32,9 +32,13 @@ void Record(const char* operation, int control, int field, int value, const std:
   }
 }
 
-bool IsControl(int control) { return control >= 0 && control < kControlCount; }
+bool IsControl(int control) {
+  return control >= 0 && control < kControlCount;
+}
 
-bool IsRow(int row) { return row >= 0 && row < static_cast<int>(Window().rows.size()); }
+bool IsRow(int row) {
+  return row >= 0 && row < static_cast<int>(Window().rows.size());
+}
 
 }  // namespace
 
@@ -83,9 +87,13 @@ void AddRow(int view, const RowTexts& columns) {
   Window().rows.push_back(std::move(row));
 }
 
-int RowCount(int) { return static_cast<int>(Window().rows.size()); }
+int RowCount(int) {
+  return static_cast<int>(Window().rows.size());
+}
 
-int RowState(int, int row) { return IsRow(row) && row == Window().selectedRow ? 1 : 0; }
+int RowState(int, int row) {
+  return IsRow(row) && row == Window().selectedRow ? 1 : 0;
+}
 
 std::string RowText(int, int row, int column) {
   if (!IsRow(row) || column < 0 || column >= kResultColumns) {
@@ -94,18 +102,24 @@ std::string RowText(int, int row, int column) {
   return Window().rows[row][column];
 }
 
-int CurrentRow(int) { return Window().selectedRow; }
+int CurrentRow(int) {
+  return Window().selectedRow;
+}
 
 namespace headless {
 
-void ResetWindow() { Window() = HeadlessWindow(); }
+void ResetWindow() {
+  Window() = HeadlessWindow();
+}
 
 void StartRecording() {
   Window().recording = true;
   Window().calls.clear();
 }
 
-const std::vector<WindowCall>& RecordedCalls() { return Window().calls; }
+const std::vector<WindowCall>& RecordedCalls() {
+  return Window().calls;
+}
 
 void OnRowAdded(std::function<void(const RowTexts&)> listener) {
   Window().rowListener = std::move(listener);
@@ -119,8 +133,12 @@ std::string StatusFieldText(int field) {
   return field >= 0 && field < kStatusFieldCount ? Window().statusFields[field] : std::string();
 }
 
-bool IsDisabled(int control) { return IsControl(control) && Window().disabled[control]; }
+bool IsDisabled(int control) {
+  return IsControl(control) && Window().disabled[control];
+}
 
-void SelectRow(int row) { Window().selectedRow = IsRow(row) ? row : -1; }
+void SelectRow(int row) {
+  Window().selectedRow = IsRow(row) ? row : -1;
+}
 
 }  // namespace headless

@@ -8,14 +8,14 @@ constexpr char kNul = '\0';
 constexpr char kLf = '\n';
 constexpr char kCr = '\r';
 
-bool EndsLine(char byte) { return byte == kLf || byte == kCr || byte == kNul; }
+bool EndsLine(char byte) {
+  return byte == kLf || byte == kCr || byte == kNul;
+}
 
 }  // namespace
 
 LineFile::LineFile(ReadOnlyFile file, std::size_t blockSize)
-    : file_(std::move(file)),
-      block_(std::make_unique<char[]>(blockSize)),
-      blockSize_(blockSize) {}
+    : file_(std::move(file)), block_(std::make_unique<char[]>(blockSize)), blockSize_(blockSize) {}
 
 bool LineFile::HasByte() {
   if (next_ < filled_) {
@@ -38,7 +38,9 @@ std::optional<LineFile> OpenLineFile(const std::string& path, std::size_t blockS
   return LineFile(std::move(file), blockSize);
 }
 
-bool AtFileEnd(LineFile& file) { return !file.HasByte(); }
+bool AtFileEnd(LineFile& file) {
+  return !file.HasByte();
+}
 
 void ReadLine(LineFile& file, std::string& line) {
   line.clear();

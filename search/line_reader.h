@@ -36,7 +36,8 @@ class LineFile {
 
 // Fails, silently, when the file cannot be opened for reading (gone, not a
 // regular file, no permission); never creates one.
-std::optional<LineFile> OpenLineFile(const std::string& path, std::size_t blockSize = kLineBlockSize);
+std::optional<LineFile> OpenLineFile(const std::string& path,
+                                     std::size_t blockSize = kLineBlockSize);
 // Yes when no further byte can be read; consumes nothing.
 bool AtFileEnd(LineFile& file);
 // The next line, without its line end, into `line`; empty at the end of the file.

@@ -7,4 +7,6 @@
 
 extern std::atomic<std::uint8_t> StopRequested;
 
-inline bool IsStopRequested() { return StopRequested.load(std::memory_order_relaxed) != 0; }
+inline bool IsStopRequested() {
+  return StopRequested.load(std::memory_order_relaxed) != 0;
+}

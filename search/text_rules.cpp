@@ -6,7 +6,9 @@ namespace {
 
 constexpr unsigned char kUtf8LatinLead = 0xC3;
 
-bool IsAsciiLower(unsigned char byte) { return byte >= 'a' && byte <= 'z'; }
+bool IsAsciiLower(unsigned char byte) {
+  return byte >= 'a' && byte <= 'z';
+}
 
 void FoldWindows1252Into(std::string_view text, std::string& folded) {
   folded.resize(text.size());
@@ -90,7 +92,8 @@ std::string FieldText(std::string_view text, std::int64_t n, char separator) {
     fieldStart = end + 1;
   }
   const std::size_t end = text.find(separator, fieldStart);
-  return std::string(text.substr(fieldStart, end == std::string_view::npos ? end : end - fieldStart));
+  return std::string(
+      text.substr(fieldStart, end == std::string_view::npos ? end : end - fieldStart));
 }
 
 std::string TrimBlanks(std::string_view text) {

@@ -8,7 +8,9 @@
 
 namespace {
 
-bool IsDotEntry(std::string_view name) { return name == "." || name == ".."; }
+bool IsDotEntry(std::string_view name) {
+  return name == "." || name == "..";
+}
 
 // The folders on the way from the walk's start down to the current one. A link
 // back to one of them would otherwise be walked again and again until the path

@@ -94,17 +94,33 @@ TEST_F(CliTest, RowsAndExitCodes) {
     std::string lastErrorLine;
   } cases[] = {
       {"a match", {"foo", "", tree.root()}, 0, a + "\t2\n", "1 Dateien mit Übereinstimmungen!"},
-      {"NUL separated", {"-0", "foo", "", tree.root()}, 0, a + "\0" "2\0"s,
+      {"NUL separated",
+       {"-0", "foo", "", tree.root()},
+       0,
+       a + "\0"
+           "2\0"s,
        "1 Dateien mit Übereinstimmungen!"},
       {"no match", {"bar", "", tree.root()}, 1, "", "0 Dateien mit Übereinstimmungen!"},
       {"types exclude it", {"foo", "log", tree.root()}, 1, "", "0 Dateien mit Übereinstimmungen!"},
-      {"a term after --", {"--", "-x;foo", "", tree.root()}, 0, a + "\t2\n",
+      {"a term after --",
+       {"--", "-x;foo", "", tree.root()},
+       0,
+       a + "\t2\n",
        "1 Dateien mit Übereinstimmungen!"},
-      {"empty first term", {";foo", "", tree.root()}, 2, "",
+      {"empty first term",
+       {";foo", "", tree.root()},
+       2,
+       "",
        "varimo-cli: the first search term is empty"},
-      {"missing folder", {"foo", "", tree.Path("none")}, 2, "",
+      {"missing folder",
+       {"foo", "", tree.Path("none")},
+       2,
+       "",
        "varimo-cli: cannot list the folder '" + tree.Path("none") + "': No such file or directory"},
-      {"a file as folder", {"foo", "", a}, 2, "",
+      {"a file as folder",
+       {"foo", "", a},
+       2,
+       "",
        "varimo-cli: cannot list the folder '" + a + "': Not a directory"},
   };
   for (const Case& c : cases) {
@@ -116,8 +132,9 @@ TEST_F(CliTest, RowsAndExitCodes) {
 }
 
 TEST_F(CliTest, UsageHelpAndVersion) {
-  for (const std::vector<std::string>& wrong :
-       {std::vector<std::string>{"foo", "txt"}, {"foo", "", ".", "extra"}, {"-x", "foo", "", "."}}) {
+  for (const std::vector<std::string>& wrong : {std::vector<std::string>{"foo", "txt"},
+                                                {"foo", "", ".", "extra"},
+                                                {"-x", "foo", "", "."}}) {
     const CliRun run = Run(wrong);
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_EQ(run.out, "");
@@ -139,16 +156,17 @@ TEST_F(CliTest, EmptyPathSearchesTheCurrentFolderByBareNames) {
 }
 
 TEST_F(CliTest, OddNamesComeOutAsRawBytes) {
-  const std::vector<std::string> names = {"semi;colon.txt", "-leading-dash.txt",
-                                          "blank name.txt", "back\\slash.txt",
-                                          "line\nfeed.txt", "not-utf8-\xE4\xFF.txt",
-                                          "quote'\"$(x).txt"};
+  const std::vector<std::string> names = {
+      "semi;colon.txt", "-leading-dash.txt",     "blank name.txt",  "back\\slash.txt",
+      "line\nfeed.txt", "not-utf8-\xE4\xFF.txt", "quote'\"$(x).txt"};
   std::string expected;
   for (const std::string& name : names) {
     tree.File(name, "foo\n");
   }
   for (const std::string& name : ListingOrder(tree.root())) {
-    expected += tree.Path(name) + "\0" "1\0"s;
+    expected += tree.Path(name) +
+                "\0"
+                "1\0"s;
   }
   const CliRun run = Run({"-0", "foo", "txt", tree.root()});
   EXPECT_EQ(run.out, expected);
@@ -217,7 +235,8 @@ TEST_F(CliTest, InterruptStopsTheRunAndKeepsTheRowsFound) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     for (bool reading = false; !reading && std::chrono::steady_clock::now() < deadline;) {
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
-      for (const auto& fd : std::filesystem::directory_iterator("/proc/" + std::to_string(cli) + "/fd")) {
+      for (const auto& fd :
+           std::filesystem::directory_iterator("/proc/" + std::to_string(cli) + "/fd")) {
         std::error_code error;
         reading = reading || std::filesystem::read_symlink(fd.path(), error) == huge;
       }

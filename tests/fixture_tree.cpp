@@ -81,9 +81,13 @@ FixtureTree::FixtureTree() {
   ::chmod(root_.c_str(), 0755);
 }
 
-FixtureTree::~FixtureTree() { RemoveTree(root_); }
+FixtureTree::~FixtureTree() {
+  RemoveTree(root_);
+}
 
-std::string FixtureTree::Path(const std::string& relative) const { return root_ + "/" + relative; }
+std::string FixtureTree::Path(const std::string& relative) const {
+  return root_ + "/" + relative;
+}
 
 std::string FixtureTree::File(const std::string& relative, const std::string& bytes, mode_t mode) {
   const std::string path = Path(relative);

@@ -19,12 +19,18 @@ const std::string kLoading = "Varimo by Tolbrek - Lade";
 WindowCall Status(int field, const std::string& text, int appearance = kBorderlessLeft) {
   return {"SetStatusText", StatusBar, field, appearance, text, {}};
 }
-WindowCall Disable(int control, int state) { return {"DisableControl", control, -1, state, "", {}}; }
+WindowCall Disable(int control, int state) {
+  return {"DisableControl", control, -1, state, "", {}};
+}
 WindowCall Row(const std::string& path, const std::string& line) {
   return {"AddRow", ResultView, -1, 0, "", {path, line}};
 }
-WindowCall ClearRowsCall() { return {"ClearRows", ResultView, -1, 0, "", {}}; }
-WindowCall StartCaption() { return {"SetControlText", StartButton, -1, 0, "Suche starten", {}}; }
+WindowCall ClearRowsCall() {
+  return {"ClearRows", ResultView, -1, 0, "", {}};
+}
+WindowCall StartCaption() {
+  return {"SetControlText", StartButton, -1, 0, "Suche starten", {}};
+}
 
 Calls InputsDisabled(int state) {
   return {Disable(TermField, state), Disable(PathField, state), Disable(TypesField, state),
@@ -67,7 +73,7 @@ class RunTest : public ::testing::Test {
 
 TEST_F(RunTest, WholeRunShowsItsPhasesAndOneRowPerMatchingFile) {
   tree.File("a.txt", "x\nx\nFoo\nx\nx\nx\nfoo\n");  // first match on line 3
-  tree.File("b.txt", "bar\nfoo\n");                // two terms: one row, line 1
+  tree.File("b.txt", "bar\nfoo\n");                 // two terms: one row, line 1
   tree.File("empty.txt", "");
   tree.File("c.log", "foo\n");  // not of the types
   Calls rows;
@@ -124,9 +130,10 @@ TEST_F(RunTest, ProgressEveryTwoHundredFiftyFilesAtFolderEnds) {
       reports.push_back(call);
     }
   }
-  EXPECT_EQ(reports,
-            (Calls{Status(0, tree.Path("a/b/" + leaves[0])), Status(1, "50%", kBorderlessCentred),
-                   Status(0, tree.Path("a/b/" + leaves[1])), Status(1, "100%", kBorderlessCentred)}));
+  EXPECT_EQ(
+      reports,
+      (Calls{Status(0, tree.Path("a/b/" + leaves[0])), Status(1, "50%", kBorderlessCentred),
+             Status(0, tree.Path("a/b/" + leaves[1])), Status(1, "100%", kBorderlessCentred)}));
 }
 
 TEST_F(RunTest, PercentageIsTruncatedIn64Bits) {

@@ -22,7 +22,11 @@ TEST(FoldCaseTest, Windows1252Table) {
       {"y diaeresis folds onto sharp s", "\xFF", "\xDF"},
       {"sharp s, s caron, oe, z caron, micro stay", "\xDF\x9A\x9C\x9E\xB5", "\xDF\x9A\x9C\x9E\xB5"},
       {"capitals 0xC0-0xDF stay", "\xC0\xDE", "\xC0\xDE"},
-      {"Strasse with sharp s keeps its length", "Stra\xDF" "e", "STRA\xDF" "E"},
+      {"Strasse with sharp s keeps its length",
+       "Stra\xDF"
+       "e",
+       "STRA\xDF"
+       "E"},
   };
   for (const FoldRow& c : cases) {
     EXPECT_EQ(FoldCaseWindows1252(c.text), c.folded) << c.meaning;
@@ -50,8 +54,8 @@ TEST(FoldCaseTest, Utf8FormOfTheSameMapping) {
 }
 
 TEST(FoldCaseTest, TheBuildFoldsByItsCodePage) {
-  EXPECT_EQ(FoldCase("äx"), kSystemCodePage == CodePage::Utf8 ? FoldCaseUtf8("äx")
-                                                                : FoldCaseWindows1252("äx"));
+  EXPECT_EQ(FoldCase("äx"),
+            kSystemCodePage == CodePage::Utf8 ? FoldCaseUtf8("äx") : FoldCaseWindows1252("äx"));
 }
 
 TEST(FindTextTest, Table) {
@@ -84,10 +88,7 @@ TEST(FieldTextTest, SemicolonFields) {
     std::int64_t separators;
     std::vector<std::string> fields;
   } cases[] = {
-      {"a;;b", 2, {"a", "", "b"}},
-      {";", 1, {"", ""}},
-      {"", 0, {""}},
-      {"foo", 0, {"foo"}},
+      {"a;;b", 2, {"a", "", "b"}},          {";", 1, {"", ""}}, {"", 0, {""}}, {"foo", 0, {"foo"}},
       {" foo ; bar", 1, {" foo ", " bar"}},
   };
   for (const Case& c : cases) {
@@ -110,10 +111,18 @@ TEST(TrimBlanksTest, OnlyBlanks) {
 
 TEST(ExtensionOfTest, Table) {
   const std::pair<std::string, std::string> cases[] = {
-      {"bericht.txt", "txt"}, {"archiv.tar.gz", "gz"}, {"Makefile", ""},
-      {"notiz.", ""},         {".profile", "profile"}, {"Bild.JPG", "JPG"},
-      {"a.b\\c", ""},         {"dir/file", ""},       {"", ""},
-      {".", ""},              {"..x", "x"},           {"x", ""},
+      {"bericht.txt", "txt"},
+      {"archiv.tar.gz", "gz"},
+      {"Makefile", ""},
+      {"notiz.", ""},
+      {".profile", "profile"},
+      {"Bild.JPG", "JPG"},
+      {"a.b\\c", ""},
+      {"dir/file", ""},
+      {"", ""},
+      {".", ""},
+      {"..x", "x"},
+      {"x", ""},
   };
   for (const auto& [name, extension] : cases) {
     EXPECT_EQ(ExtensionOf(name), extension) << name;
@@ -158,7 +167,10 @@ TEST(LineMatchesTest, Table) {
       {"a blank term matches a line with a blank", blank, "a b", true},
       {"a blank term misses a line without one", blank, "ab", false},
       {"umlauts without regard to case", umlaut, "GRÖßE", true},
-      {"a Latin-1 byte is not the UTF-8 letter", umlaut, "gr\xF6\xDF" "e", false},
+      {"a Latin-1 byte is not the UTF-8 letter", umlaut,
+       "gr\xF6\xDF"
+       "e",
+       false},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(LineMatches(c.line, c.terms), c.matches) << c.meaning;

@@ -17,15 +17,16 @@ using Steps = std::vector<std::string>;
 
 Steps Walk(const std::string& root, const std::function<void(const std::string&)>& onFile = {}) {
   Steps steps;
-  WalkFolder(root, {.perFile =
-                        [&](const std::string& folder, std::string_view name) {
-                          const std::string path = JoinPath(folder, name);
-                          steps.push_back("file " + path);
-                          if (onFile) {
-                            onFile(path);
-                          }
-                        },
-                    .folderEnd = [&](const std::string& folder) { steps.push_back("end " + folder); }});
+  WalkFolder(root,
+             {.perFile =
+                  [&](const std::string& folder, std::string_view name) {
+                    const std::string path = JoinPath(folder, name);
+                    steps.push_back("file " + path);
+                    if (onFile) {
+                      onFile(path);
+                    }
+                  },
+              .folderEnd = [&](const std::string& folder) { steps.push_back("end " + folder); }});
   return steps;
 }
 
