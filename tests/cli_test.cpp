@@ -182,6 +182,7 @@ TEST_F(CliTest, NothingUnderTheRootIsWritten) {
   tree.Link("loop", ".");
   tree.Link("dangling", "nowhere");
   tree.Link("device", "/dev/zero");
+  tree.EndlessDevice("endless");
   const std::string before = SnapshotOf(tree.root());
   const CliRun run = Run({"foo", "", tree.root()});
   EXPECT_EQ(run.exitCode, 0);

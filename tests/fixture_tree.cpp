@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -135,6 +136,14 @@ std::string FixtureTree::Socket(const std::string& relative) {
   ::close(fd);
   Check(bound, "bind " + path);
   return path;
+}
+
+bool FixtureTree::EndlessDevice(const std::string& relative) {
+  const std::string path = Path(relative);
+  MakeParents(path);
+  constexpr unsigned kMemoryDevices = 1;
+  constexpr unsigned kZero = 5;
+  return ::mknod(path.c_str(), S_IFCHR | 0644, makedev(kMemoryDevices, kZero)) == 0;
 }
 
 std::vector<std::string> ListingOrder(const std::string& folder) {

@@ -24,6 +24,9 @@ class FixtureTree {
   std::string Link(const std::string& relative, const std::string& target);
   std::string Fifo(const std::string& relative);
   std::string Socket(const std::string& relative);
+  // A character device that reads like /dev/zero, without end; only root may
+  // make one, so elsewhere this answers false and makes nothing.
+  bool EndlessDevice(const std::string& relative);
 
  private:
   std::string root_;

@@ -191,6 +191,7 @@ TEST_F(RunTest, UnreadableAndSpecialEntriesCostOnlyThemselves) {
   tree.File("read-only.txt", "x\nfoo\n", 0444);
   tree.Fifo("fifo.txt");
   tree.Link("zero.txt", "/dev/zero");
+  tree.EndlessDevice("device.txt");
   tree.Link("loop", ".");
   tree.Link("dangling.txt", "nowhere");
   const std::string root = tree.root();

@@ -112,6 +112,7 @@ TEST(WalkTest, WhatCountsAsFileAndFolder) {
   tree.Socket("socket");
   tree.Link("link-to-device", "/dev/zero");
   tree.Link("link-to-fifo", "fifo");
+  tree.EndlessDevice("device");
 
   Steps files;
   for (const std::string& step : Walk(tree.root())) {

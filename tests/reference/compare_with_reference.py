@@ -19,7 +19,7 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import reference_search as ref  # noqa: E402
 
-FIXTURE_TIMEOUT = 20   # seconds for one CLI run on a generated tree (a few MB)
+FIXTURE_TIMEOUT = 10   # seconds for one CLI run on a generated tree (a few MB)
 REAL_TREE_TIMEOUT = 90
 MAX_REPORTED_FAILURES = 5
 PATH_MAX = 4096        # Linux: longest path that open() and opendir() take, NUL included
@@ -114,7 +114,7 @@ def block_boundary_files(folder, rng):
         for delta in (-1, 0, 1):
             head = bytearray()
             while len(head) < block - 1 + delta:
-                head += b"0123456789"[:rng.randrange(1, 11)] + b"\n"
+                head += b"0123456789" * rng.randrange(1, 12) + b"\n"
             head = bytes(head[:block - 1 + delta - 1]) + b"7"  # the line end starts at block-1+delta
             for kind, line_end in kinds.items():
                 name = "%s-%d%+d.txt" % (kind, block, delta)
@@ -482,6 +482,7 @@ FIXED_QUERIES = [
     ("types sharp s", b"needle", U("ß")),
     ("types lone lead byte", b"needle", b"\xc3"),
     ("types wildcard list", b"needle", b"*.gz, *.h"),
+    ("types holding a backslash", b"needle", b"b\\c"),
     ("types part of a type", b"needle", b"doc"),
     ("types with inner blank", b"needle", b"T XT"),
     ("empty first term", b"", b""),
@@ -491,7 +492,7 @@ TERM_PICKS = [b"needle", b"NEEDLE", b" needle", b"needle ", b" ", U("ä"), U("Ä
               U("ÿ"), b"alpha", b"OMEGA", b"\xa4", b"\x84", b"-", b"\\", b"x", b"tab\t", b"0123", b"l",
               b"zzzz", b"far", b"depth", b"", b"e"]
 TYPES_PICKS = [b"", b"txt", b" txt ", b"TXT;LOG", b"   ", b"\t", b"c", b"h", U("ä"), b"\xe4", b"t", b"log",
-               b"gz", b".TXT", b"*.txt, *.log", b"xt", b"T XT", b"txt ", U("ß"), b"\\c"]
+               b"gz", b".TXT", b"*.txt, *.log", b"xt", b"T XT", b"txt ", U("ß"), b"\\c", b"b\\c"]
 REAL_TREE_QUERIES = [
     (b"include", b"", None), (b"zzqq never there xxyy", b"", b"-0"), (b"int;VOID", b"h", None),
     (b" (;" + U("ä"), b" hpp ; H", b"--null"), (b"Copyright;LICENSE", b"h;hpp", None),
