@@ -104,7 +104,7 @@ void ReportProgress(const std::string& folder) {
 void LoadResults() {
   ClearRows(ResultView);
   for (const ResultRecord& record : ResultList) {
-    AddRow(ResultView, {record.path, record.line});
+    AddRow(ResultView, {record.path, record.lineNumber});
   }
   ResultList = {};
 }

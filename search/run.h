@@ -19,7 +19,7 @@ struct SearchCounters {
 // of its first matching line. Kept apart, since a path may hold a line feed.
 struct ResultRecord {
   std::string path;
-  std::string line;
+  std::string lineNumber;
   bool operator==(const ResultRecord&) const = default;
 };
 

@@ -16,6 +16,7 @@ import sys
 import tempfile
 import time
 
+sys.dont_write_bytecode = True  # leave no __pycache__ in the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import reference_search as ref  # noqa: E402
 
@@ -152,11 +153,11 @@ def random_folder(folder, rng, depth):
             write_file(os.path.join(folder, name + rng.choice(EXTENSIONS)), random_content(rng))
 
 
-def deep_chain(root, absolute_root):
+def deep_chain(root):
     """Folders below root until their paths pass PATH_MAX, a file at every level, and at the last
     level that can be opened, files whose full paths are PATH_MAX-2 .. PATH_MAX+1 bytes long."""
     fd = os.open(root, os.O_RDONLY | os.O_DIRECTORY)
-    path_length = len(absolute_root)
+    path_length = len(root)
     level = 0
     try:
         while path_length < PATH_MAX + 300:
@@ -177,15 +178,10 @@ def deep_chain(root, absolute_root):
         os.close(fd)
 
 
-def make_special(path, kind):
-    if kind == "fifo":
-        os.mkfifo(path)
-    else:  # a socket file stays after the socket is closed
-        folder, name = os.path.split(path)
-        with contextlib.ExitStack() as stack:
-            stack.enter_context(working_directory(folder))
-            sock = stack.enter_context(socket.socket(socket.AF_UNIX))
-            sock.bind(name)
+def make_socket_file(path):
+    folder, name = os.path.split(path)  # bound by its short name: socket addresses hold 108 bytes
+    with working_directory(folder), socket.socket(socket.AF_UNIX) as sock:
+        sock.bind(name)  # the file stays after the socket is closed
 
 
 def build_fixture(base, rng):
@@ -214,7 +210,8 @@ def build_fixture(base, rng):
     os.mkdir(j(b"sub dir", b"deeper"))
     write_file(j(b"sub dir", b"deeper", b"bottom.txt"), b"needle at the bottom\n")
     random_folder(j(b"random"), rng, 0)
-    deep_chain(root, root)
+    os.mkdir(j(b"empty dir"))
+    deep_chain(root)
 
     links = [
         (b"plain.txt", b"link-to-file.txt"), (b"sub dir", b"link-to-dir"), (b"link-to-dir", b"link-chain"),
@@ -227,8 +224,8 @@ def build_fixture(base, rng):
     ]
     for target, link in links:
         os.symlink(target, j(link))
-    make_special(j(b"fifo.txt"), "fifo")
-    make_special(j(b"sock.txt"), "socket")
+    os.mkfifo(j(b"fifo.txt"))
+    make_socket_file(j(b"sock.txt"))
 
     # Only a run without root's rights sees these as closed; chmod before the snapshot.
     perms = j(b"perms")
@@ -260,7 +257,11 @@ def snapshot(top, with_contents):
     state[b""] = (info.st_mode, info.st_ino, info.st_mtime_ns, info.st_ctime_ns)
     for folder, folders, files, folder_fd in os.fwalk(top, follow_symlinks=False, onerror=lambda e: None):
         for name in folders + files:
-            info = os.stat(name, dir_fd=folder_fd, follow_symlinks=False)
+            try:
+                info = os.stat(name, dir_fd=folder_fd, follow_symlinks=False)
+            except PermissionError:  # a folder we may list but not search
+                state[os.path.join(folder, name)] = None
+                continue
             entry = (info.st_mode, info.st_ino, info.st_nlink, info.st_size, info.st_mtime_ns, info.st_ctime_ns)
             if stat.S_ISLNK(info.st_mode):
                 entry += (os.readlink(name, dir_fd=folder_fd),)
@@ -293,7 +294,7 @@ def snapshot_changes(before, after):
 
 @contextlib.contextmanager
 def working_directory(folder):
-    previous = os.open(".", os.O_RDONLY | os.O_DIRECTORY)
+    previous = os.open(".", os.O_PATH | os.O_DIRECTORY)  # O_PATH: works in a folder we may not read
     try:
         os.chdir(folder)
         yield
@@ -341,7 +342,9 @@ def run_cli(cli, case, timeout):
         done = subprocess.run([cli] + case.argv, cwd=case.cwd, stdin=subprocess.DEVNULL, capture_output=True,
                               timeout=timeout, env=CLI_ENV, **extra)
     except subprocess.TimeoutExpired:
-        return None, time.monotonic() - started
+        return "the CLI did not finish within %d s (hang?)" % timeout, time.monotonic() - started
+    except OSError as error:
+        return "the CLI could not be started: %s" % error, time.monotonic() - started
     return (done.returncode, done.stdout, done.stderr), time.monotonic() - started
 
 
@@ -359,10 +362,12 @@ def stderr_lines(err):
 
 
 def first_difference(got, want, null_separated):
-    if null_separated:
-        split = lambda out: [tuple(out.split(b"\0")[i:i + 2]) for i in range(0, out.count(b"\0"), 2)]  # noqa
-    else:
-        split = lambda out: out.split(b"\n")  # noqa: E731
+    def split(out):
+        if not null_separated:
+            return out.split(b"\n")
+        fields = out.split(b"\0")
+        return [tuple(fields[i:i + 2]) for i in range(0, len(fields) - 1, 2)]
+
     got_rows, want_rows = split(got), split(want)
     index = next((i for i, (g, w) in enumerate(zip(got_rows, want_rows)) if g != w),
                  min(len(got_rows), len(want_rows)))
@@ -373,8 +378,8 @@ def first_difference(got, want, null_separated):
 
 def compare(case, got, outcome):
     """Problems found, as text lines; empty when the CLI agrees with the reference."""
-    if got is None:
-        return ["  the CLI did not finish in time (hang?)"]
+    if isinstance(got, str):
+        return ["  " + got]
     code, out, err = got
     lines = stderr_lines(err)
     problems = []
@@ -410,6 +415,7 @@ class Session:
         self.cases = 0
         self.rows = 0
         self.cli_seconds = 0.0
+        self.unprivileged = 0
 
     def fail(self, where, lines):
         self.failures += 1
@@ -424,6 +430,7 @@ class Session:
         got, seconds = run_cli(self.cli, case, timeout)
         self.cli_seconds += seconds
         self.cases += 1
+        self.unprivileged += case.uid is not None
         problems = compare(case, got, outcome)
         if not isinstance(outcome, ref.SearchRefused):
             self.rows += len(outcome)
@@ -433,8 +440,9 @@ class Session:
     def run_usage(self, name, argv, cwd):
         got, _ = run_cli(self.cli, Case(name, None, None, None, cwd, argv=argv), FIXTURE_TIMEOUT)
         self.cases += 1
-        if got is None or got[0] != 2:
-            self.fail("usage", ["  %s: argv %r gave %r, want exit code 2" % (name, argv, got and got[0])])
+        if isinstance(got, str) or got[0] != 2:
+            self.fail("usage", ["  %s: argv %r gave %r, want exit code 2" % (name, argv, got if isinstance(got, str)
+                                                                              else got[0])])
 
 
 # ---------------------------------------------------------------------------------------------
@@ -525,11 +533,12 @@ def fixture_round(session, rng, tree_note, keep):
         outside = os.path.join(base_b, b"outside")
         path_forms = [
             ("trailing slash", root + b"/", base_b), ("two trailing slashes", root + b"//", base_b),
+            ("three trailing slashes", root + b"///", base_b),
             ("relative", b"tree", base_b), ("dot, relative, slash", b"./tree/", base_b),
             ("empty path is the current folder", b"", root), ("dot", b".", root), ("dot slash", b"./", root),
             ("link to the root", os.path.join(base_b, b"tree-link"), base_b),
             ("link to the root with slash", b"tree-link/", base_b), ("leading dash", b"-tree-link", base_b),
-            ("folder with LF in its name", sub, base_b), ("parent relative", b"../tree", outside),
+            ("folder with LF in its name", sub, base_b), ("empty folder", b"tree/empty dir", base_b), ("parent relative", b"../tree", outside),
             ("a file as root", os.path.join(root, b"plain.txt"), base_b),
             ("missing root", os.path.join(root, b"nope"), base_b), ("blank after the root", b"tree ", base_b),
             ("FIFO as root", os.path.join(root, b"fifo.txt"), base_b), ("device as root", b"/dev/zero", base_b),
@@ -547,7 +556,7 @@ def fixture_round(session, rng, tree_note, keep):
             terms, types = random_query(rng)
             session.run(Case("random query %d" % index, terms, types, root, base_b, flags[index % 3]), where)
 
-        if os.geteuid() == 0 and runs_as_nobody(session.cli):
+        if os.geteuid() == 0 and runs_as_nobody(session.cli, base_b):
             for name, terms, types, path in (
                     ("unprivileged search", b"needle", b"", root),
                     ("unprivileged, types txt", b"needle;" + U("ä"), b"txt", os.path.join(root, b"perms")),
@@ -568,9 +577,9 @@ def fixture_round(session, rng, tree_note, keep):
             shutil.rmtree(base)
 
 
-def runs_as_nobody(cli):
+def runs_as_nobody(cli, cwd):
     try:
-        done = subprocess.run([cli], stdin=subprocess.DEVNULL, capture_output=True, timeout=FIXTURE_TIMEOUT,
+        done = subprocess.run([cli], cwd=cwd, stdin=subprocess.DEVNULL, capture_output=True, timeout=FIXTURE_TIMEOUT,
                               user=NOBODY, group=NOBODY, extra_groups=[], env=CLI_ENV)
     except (OSError, subprocess.SubprocessError):
         return False
@@ -596,6 +605,9 @@ def main():
     parser.add_argument("--keep", action="store_true", help="keep the fixture trees")
     options = parser.parse_args()
     cli = os.path.abspath(options.cli)
+    if not os.access(cli, os.X_OK):
+        print("compare_with_reference: cannot run %s" % cli, file=sys.stderr)
+        return 1
     trees = options.tree if options.tree is not None else [t for t in ["/usr/include"] if os.path.isdir(t)]
     sys.setrecursionlimit(10000)
     os.umask(0o022)  # the unprivileged runs must be able to read the fixture
@@ -622,10 +634,10 @@ def main():
         print("compare_with_reference: FAILED (%d mismatches shown, after %d runs)" % (session.failures, session.cases),
               file=sys.stderr)
         return 1
-    print("compare_with_reference: OK, %d runs (%d fixture trees, seed %d; real trees %s), %d rows agree, "
-          "trees unchanged, %.1f s (CLI %.1f s)" % (session.cases, options.rounds, options.seed,
-                                                   ", ".join(trees) or "none", session.rows,
-                                                   time.monotonic() - started, session.cli_seconds))
+    print("compare_with_reference: OK, %d runs (%d as uid %d) on %d fixture trees (seed %d) and real trees [%s], "
+          "%d rows agree, trees unchanged, %.1f s (CLI %.1f s)"
+          % (session.cases, session.unprivileged, NOBODY, options.rounds, options.seed, ", ".join(trees),
+             session.rows, time.monotonic() - started, session.cli_seconds))
     return 0
 
 
