@@ -15,7 +15,8 @@ bool EndsLine(char byte) {
 }  // namespace
 
 LineFile::LineFile(ReadOnlyFile file, std::size_t blockSize)
-    : file_(std::move(file)), block_(std::make_unique<char[]>(blockSize)), blockSize_(blockSize) {}
+    // Not zeroed: no byte of the block is looked at before a read filled it.
+    : file_(std::move(file)), block_(new char[blockSize]), blockSize_(blockSize) {}
 
 bool LineFile::HasByte() {
   if (next_ < filled_) {
