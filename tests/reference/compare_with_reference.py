@@ -441,8 +441,8 @@ class Session:
         got, _ = run_cli(self.cli, Case(name, None, None, None, cwd, argv=argv), FIXTURE_TIMEOUT)
         self.cases += 1
         if isinstance(got, str) or got[0] != 2:
-            self.fail("usage", ["  %s: argv %r gave %r, want exit code 2" % (name, argv, got if isinstance(got, str)
-                                                                              else got[0])])
+            result = got if isinstance(got, str) else "exit code %d" % got[0]
+            self.fail("usage", ["  %s: argv %r gave %s, want exit code 2" % (name, argv, result)])
 
 
 # ---------------------------------------------------------------------------------------------
