@@ -31,7 +31,8 @@ void StopOnInterrupt() {
   struct sigaction action {};
   action.sa_handler = RequestStop;
   sigemptyset(&action.sa_mask);
-  action.sa_flags = SA_RESTART;
+  // A second Ctrl+C ends the process at once, should the wind-down take long.
+  action.sa_flags = SA_RESTART | SA_RESETHAND;
   sigaction(SIGINT, &action, nullptr);
 }
 
