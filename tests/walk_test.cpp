@@ -30,6 +30,19 @@ Steps Walk(const std::string& root, const std::function<void(const std::string&)
   return steps;
 }
 
+// The files that a walk of `root` met, relative to it, sorted.
+Steps FilesFoundBelow(const std::string& root) {
+  Steps files;
+  const std::string prefix = "file " + root + "/";
+  for (const std::string& step : Walk(root)) {
+    if (step.rfind(prefix, 0) == 0) {
+      files.push_back(step.substr(prefix.size()));
+    }
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
 bool IsFolder(const std::string& path) {
   struct stat info;
   return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
@@ -114,13 +127,7 @@ TEST(WalkTest, WhatCountsAsFileAndFolder) {
   tree.Link("link-to-fifo", "fifo");
   tree.EndlessDevice("device");
 
-  Steps files;
-  for (const std::string& step : Walk(tree.root())) {
-    if (step.rfind("file ", 0) == 0) {
-      files.push_back(step.substr(5 + tree.root().size() + 1));
-    }
-  }
-  std::sort(files.begin(), files.end());
+  const Steps files = FilesFoundBelow(tree.root());
   EXPECT_EQ(files, (Steps{"dangling", "link-to-file", "link-to-folder/inside.txt", "plain.txt",
                           "self-loop", "target/inside.txt"}));
 }
@@ -134,13 +141,7 @@ TEST(WalkTest, LinkBackToAnAncestorIsNotEnteredAgain) {
   tree.Link("a/b/to-self", ".");
   tree.Link("a/sibling-b", "b");  // not an ancestor: walked a second time
 
-  Steps files;
-  for (const std::string& step : Walk(tree.root())) {
-    if (step.rfind("file ", 0) == 0) {
-      files.push_back(step.substr(5 + tree.root().size() + 1));
-    }
-  }
-  std::sort(files.begin(), files.end());
+  const Steps files = FilesFoundBelow(tree.root());
   EXPECT_EQ(files, (Steps{"a/b/deep.txt", "a/sibling-b/deep.txt", "top.txt"}));
 }
 
