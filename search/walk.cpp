@@ -1,5 +1,6 @@
 #include "search/walk.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/folder_listing.h"
@@ -18,12 +19,7 @@ bool IsDotEntry(std::string_view name) {
 using Branch = std::vector<FolderId>;
 
 bool IsOnBranch(const Branch& branch, FolderId folder) {
-  for (const FolderId& ancestor : branch) {
-    if (ancestor == folder) {
-      return true;
-    }
-  }
-  return false;
+  return std::find(branch.begin(), branch.end(), folder) != branch.end();
 }
 
 void WalkBranch(const std::string& folder, const WalkPass& pass, Branch& branch) {
