@@ -13,6 +13,7 @@
 #include "search/query.h"
 #include "search/run.h"
 #include "search/stop_request.h"
+#include "window/controls.h"
 
 namespace {
 
@@ -77,7 +78,7 @@ int main(int argc, char** argv) {
       [&progress](int field, const std::string& text) { progress.Show(field, text); });
   RunSearch();
   std::fflush(stdout);
-  progress.Finish(headless::StatusFieldText(0));
+  progress.Finish(headless::StatusFieldText(kMessageField));
 
   if (IsStopRequested()) {
     return kExitInterrupted;
